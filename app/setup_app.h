@@ -1,0 +1,10 @@
+#pragma once
+
+#include "framework/winapp.h"
+
+class CSetupApp : public CWinApp {
+public:
+    CSetupApp() = default;
+    ~CSetupApp() override;
+    BOOL InitInstance() override;
+};

@@ -1,0 +1,7 @@
+// Finding the product's main window and closing running copies.
+#pragma once
+
+#include <windows.h>
+
+HWND FindMainWindow(DWORD pid);
+void CloseRunningCopies();

@@ -1,0 +1,12 @@
+// The uninstaller's two processes: the installed copy starts a temporary copy
+// of itself, which removes the installation and the installed uninstaller.
+#pragma once
+
+#include <windows.h>
+#include <string>
+
+// Starts the temporary copy and ends this process with exit code 0; returns
+// FALSE only when no copy could be started.
+BOOL StartSelfRemoval();
+// The temporary copy's work; ends the process with exit code 0.
+void RunDelSelfPhase(const std::string& installedUninstaller);

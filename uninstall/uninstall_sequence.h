@@ -1,0 +1,6 @@
+#pragma once
+
+#include <string>
+
+// Removes the installation in `folder` (with or without a trailing backslash).
+void RemoveInstallation(const std::string& folder);
