@@ -21,6 +21,8 @@ start)
     wineserver -f -p >/dev/null 2>&1 &
     echo "QMK_WINESERVER_PID=$!" >>"$state"
     "$QMK_TOP/scripts/wine-prefix.sh"
+    # Start the prefix's helper processes now, outside any caller's pipes.
+    wine cmd /c exit </dev/null >/dev/null 2>&1
     ;;
 stop)
     [ -f "$state" ] || exit 0
