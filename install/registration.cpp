@@ -1,0 +1,4 @@
+#include "install/registration.h"
+
+// Placeholder until the registration is built.
+void RegisterProduct() {}
