@@ -25,6 +25,11 @@ bool RunningOnWow64() {
 
 namespace {
 
+// No attribute left is written as FILE_ATTRIBUTE_NORMAL.
+DWORD NormalAttributes(DWORD attributes) {
+    return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
 constexpr const char kInstallTestSuffix[] = ".toinst";
 constexpr const char kOldSuffix[] = ".old";
 constexpr const char kNewSuffix[] = ".new";
@@ -153,8 +158,8 @@ void ReplaceTargetInUse(const std::string& src, const std::string& dst) {
 void ClearReadOnlyAndHidden(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesA(path.c_str(),
-                           attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+        SetFileAttributesA(path.c_str(), NormalAttributes(attributes & ~(FILE_ATTRIBUTE_READONLY |
+                                                                         FILE_ATTRIBUTE_HIDDEN)));
 }
 
 } // namespace

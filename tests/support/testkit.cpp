@@ -20,8 +20,12 @@ bool IsDots(const char* name) {
 }
 } // namespace
 
-std::string BinDir() { return ModuleFolder(); }
-std::string SetupExe() { return BinDir() + "\\setup.exe"; }
+std::string BinDir() {
+    return ModuleFolder();
+}
+std::string SetupExe() {
+    return BinDir() + "\\setup.exe";
+}
 std::string TestbedDir() {
     std::string bin = BinDir();
     return bin.substr(0, bin.find_last_of('\\')) + "\\testbed";
@@ -133,7 +137,9 @@ DWORD Process::Wait(DWORD timeoutMs) {
     return code;
 }
 
-bool Process::Running() const { return m_h && WaitForSingleObject(m_h, 0) == WAIT_TIMEOUT; }
+bool Process::Running() const {
+    return m_h && WaitForSingleObject(m_h, 0) == WAIT_TIMEOUT;
+}
 
 void Process::Kill() {
     if (Running()) {
@@ -344,6 +350,34 @@ void RegDeleteAll(HKEY hive, const std::string& key) {
     }
     k.reset();
     RegDeleteKeyA(hive, key.c_str());
+}
+
+ShortcutInfo ReadShortcut(const std::string& linkPath) {
+    ShortcutInfo info;
+    CoInitialize(NULL);
+    ComPtr<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.outVoid())))
+        return info;
+    ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.outVoid())))
+        return info;
+    std::vector<wchar_t> wide(linkPath.size() + 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide.data(),
+                        static_cast<int>(wide.size()));
+    if (FAILED(file->Load(wide.data(), STGM_READ)))
+        return info;
+    char text[1024] = {};
+    link->GetPath(text, sizeof text, NULL, SLGP_RAWPATH);
+    info.target = text;
+    text[0] = 0;
+    link->GetWorkingDirectory(text, sizeof text);
+    info.workingFolder = text;
+    text[0] = 0;
+    link->GetDescription(text, sizeof text);
+    info.description = text;
+    info.loaded = true;
+    return info;
 }
 
 } // namespace testkit

@@ -33,7 +33,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeou
 
 // A started process; killed on destruction if it still runs.
 class Process {
-public:
+  public:
     Process() = default;
     Process(HANDLE process, DWORD pid) : m_h(process), m_pid(pid) {}
     Process(Process&& o) noexcept;
@@ -50,7 +50,7 @@ public:
     bool Running() const;
     void Kill();
 
-private:
+  private:
     HANDLE m_h = NULL;
     DWORD m_pid = 0;
 };
@@ -88,5 +88,14 @@ std::string RegGet(HKEY hive, const std::string& key, const char* value);
 bool RegHas(HKEY hive, const std::string& key, const char* value = nullptr);
 void RegSet(HKEY hive, const std::string& key, const char* value, const std::string& data);
 void RegDeleteAll(HKEY hive, const std::string& key);
+
+// A shortcut file read back through the shell, as the shell would open it.
+struct ShortcutInfo {
+    bool loaded = false;
+    std::string target;
+    std::string workingFolder;
+    std::string description;
+};
+ShortcutInfo ReadShortcut(const std::string& linkPath);
 
 } // namespace testkit
