@@ -2,6 +2,11 @@
 #pragma once
 
 #include <windows.h>
+#include <string>
 
 HWND FindMainWindow(DWORD pid);
 void CloseRunningCopies();
+
+// True when `exePath` is one of the product family's programs: its file name
+// begins with "Qmk" or equals the file name of `ownExePath` (case ignored).
+bool IsFamilyProgram(const std::string& exePath, const std::string& ownExePath);
