@@ -19,6 +19,11 @@ class COXInstanceManager {
     // that only watches the list, such as the test program.
     struct WithoutRegistration {};
     explicit COXInstanceManager(WithoutRegistration);
+    // Holds no shared object at all: every operation fails as when the list
+    // cannot be reached. For the test program, whose tests start and watch the
+    // family's processes themselves.
+    struct Unattached {};
+    explicit COXInstanceManager(Unattached) {}
     ~COXInstanceManager();
     COXInstanceManager(const COXInstanceManager&) = delete;
     COXInstanceManager& operator=(const COXInstanceManager&) = delete;

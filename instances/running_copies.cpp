@@ -69,8 +69,12 @@ bool IsFamilyProgram(const std::string& exePath, const std::string& ownExePath) 
 }
 
 void CloseRunningCopies() {
+    CloseRunningCopies(theInstanceManager);
+}
+
+void CloseRunningCopies(COXInstanceManager& manager) {
     std::vector<DWORD> ids;
-    if (!theInstanceManager.ListInstances(ids))
+    if (!manager.ListInstances(ids))
         return;
     std::string ownExePath = ModulePath(NULL);
     DWORD self = GetCurrentProcessId();

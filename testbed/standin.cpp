@@ -11,6 +11,8 @@
 //   --no-main-window     only untitled, owned and tool windows (no main window)
 //   --no-register        stays out of the shared list (a test plants the id itself)
 //   --title TEXT         main window title instead of "Quillmark Shot 6"
+//   --start-on NAME      logs "waiting <pid>", then waits for the named event to be
+//                        set before it joins the list, so many copies can start at once
 #include <windows.h>
 
 #include <cstdio>
@@ -28,6 +30,7 @@ struct Options {
     bool noMainWindow = false;
     bool noRegister = false;
     std::string title = "Quillmark Shot 6";
+    std::string startEvent;
 };
 
 Options g_options;
@@ -44,6 +47,8 @@ Options ParseOptions() {
             options.noRegister = true;
         else if (arg == "--title" && i + 1 < __argc)
             options.title = __argv[++i];
+        else if (arg == "--start-on" && i + 1 < __argc)
+            options.startEvent = __argv[++i];
     }
     return options;
 }
@@ -105,6 +110,13 @@ bool CreateWindows() {
     return untitled != NULL;
 }
 
+void WaitForStartSignal(const std::string& eventName) {
+    UniqueHandle event(CreateEventA(NULL, TRUE, FALSE, eventName.c_str()));
+    Log("waiting " + std::to_string(GetCurrentProcessId()));
+    if (event)
+        WaitForSingleObject(event.get(), INFINITE);
+}
+
 } // namespace
 
 // Registered from WinMain, so that the options are known first; released on
@@ -113,6 +125,8 @@ std::unique_ptr<COXInstanceManager> g_instanceManager;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     g_options = ParseOptions();
+    if (!g_options.startEvent.empty())
+        WaitForStartSignal(g_options.startEvent);
     if (g_options.noRegister)
         g_instanceManager.reset(new COXInstanceManager(COXInstanceManager::WithoutRegistration()));
     else
