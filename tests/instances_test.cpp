@@ -390,10 +390,10 @@ class InstanceInstaller : public InstanceTest {
         m_setup = m_dir + "\\setup.exe";
         ASSERT_TRUE(CopyTo(SetupExe(), m_setup));
     }
-    std::vector<std::unique_ptr<StandIn>> StartCopies(int n) {
+    std::vector<std::unique_ptr<StandIn>> StartCopies(int n, const std::string& run) {
         std::vector<std::unique_ptr<StandIn>> copies;
         for (int i = 0; i < n; ++i)
-            copies.push_back(StartStandIn(m_dir, "copy" + std::to_string(i)));
+            copies.push_back(StartStandIn(m_dir, run + "-copy" + std::to_string(i)));
         return copies;
     }
     std::string m_setup;
@@ -420,9 +420,10 @@ TEST_F(InstanceInstaller, PromptNamesTheOtherCopiesAndNoLeavesThemRunning) {
         {{"-s"}, 1, LoadCatalogueText(IDS_ONE_COPY_RUNNING)},
         {{"-install"}, 3, CopiesRunningText(3)},
     };
+    int run = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.empty() ? std::string("(no arguments)") : c.args[0]);
-        auto copies = StartCopies(c.copies);
+        auto copies = StartCopies(c.copies, "run" + std::to_string(++run));
         for (auto& copy : copies)
             ASSERT_TRUE(copy);
         Process setup = Start(m_setup, c.args);
@@ -455,27 +456,41 @@ TEST_F(InstanceInstaller, PromptNamesTheOtherCopiesAndNoLeavesThemRunning) {
     }
 }
 
-// "-s" or "/s" from the second argument on closes the copies without a question;
-// the installer itself runs on.
+// "-s" or "/s" from the second argument on closes the copies without a question.
+// A listed program outside the family stays, and shows that the installer itself
+// runs on: either it is told of the installer's normal exit, or the installer is
+// still there with a message box of its own.
 TEST_F(InstanceInstaller, SkipSwitchClosesCopiesWithoutAskingAndKeepsTheInstaller) {
-    for (const char* skip : {"-s", "/s"}) {
+    std::string watcherExe = m_dir + "\\Watcher.exe";
+    ASSERT_TRUE(CopyTo(TestbedDir() + "\\QmkShot6.exe", watcherExe));
+    for (std::string skip : {"-s", "/s"}) {
         SCOPED_TRACE(skip);
-        auto polite = StartStandIn(m_dir, "polite");
-        auto stubborn = StartStandIn(m_dir, "stubborn", {"--ignore-close"});
-        ASSERT_TRUE(polite && stubborn);
+        std::string run = skip.substr(0, 1) == "/" ? "slash-" : "dash-";
+        auto watcher = StartStandIn(m_dir, run + "watcher", {}, "started", watcherExe);
+        auto polite = StartStandIn(m_dir, run + "polite");
+        auto stubborn = StartStandIn(m_dir, run + "stubborn", {"--ignore-close"});
+        ASSERT_TRUE(watcher && polite && stubborn);
         Process setup = Start(m_setup, {"-install", skip});
         ASSERT_TRUE(setup.valid());
+        std::string setupPid = std::to_string(setup.pid());
 
         for (StandIn* copy : {polite.get(), stubborn.get()}) {
             EXPECT_NE(copy->process.Wait(), STILL_ACTIVE);
             EXPECT_EQ(CountClosesIn(copy->log, "WM_CLOSE 1001"), 1);
         }
-        // The installer goes on to its package check, which finds no package here.
         MessageBoxInfo box;
-        ASSERT_TRUE(WaitForMessageBox(setup.pid(), box));
-        EXPECT_NE(box.text, LoadCatalogueText(IDS_ONE_COPY_RUNNING));
-        EXPECT_TRUE(setup.Running());
+        ASSERT_TRUE(WaitUntil([&] {
+            return LogHas(watcher->log, "1947 " + setupPid) ||
+                   WaitForMessageBox(setup.pid(), box, 200);
+        }));
+        if (box.hwnd) {
+            EXPECT_NE(box.text, LoadCatalogueText(IDS_ONE_COPY_RUNNING));
+            EXPECT_TRUE(setup.Running());
+        }
+        EXPECT_TRUE(watcher->process.Running());
+        EXPECT_EQ(CountClosesIn(watcher->log, "WM_CLOSE 1001"), 0);
         setup.Kill();
+        watcher->process.Kill();
         ASSERT_TRUE(WaitUntil([] { return !ListExists(); }));
     }
 }
