@@ -193,3 +193,98 @@ TEST_F(UninstallAssociations, NothingRestoredNotifiesNobody) {
     EXPECT_EQ(RegGet(HKEY_CURRENT_USER, kFileExts + "\\.gif", "Application"), "OtherViewer.exe");
     EXPECT_EQ(watch.Count(), 0);
 }
+
+namespace {
+
+// A loaded profile of another user whose shell folders point into a scratch
+// folder, holding the default shortcuts and program group.
+class UninstallDefaultShortcuts : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_root = ScratchDir("default-shortcuts");
+        for (const char* sub : {"\\Startup", "\\Desktop", "\\Programs", "\\install"})
+            CreateDirectoryA((m_root + sub).c_str(), NULL);
+        RegSet(HKEY_USERS, kOtherProfile + "\\" + kShellFolders, "Startup", m_root + "\\Startup");
+        RegSet(HKEY_USERS, kOtherProfile + "\\" + kShellFolders, "Desktop", m_root + "\\Desktop");
+        RegSet(HKEY_USERS, kOtherProfile + "\\" + kShellFolders, "Programs", m_root + "\\Programs");
+        CreateDirectoryA((m_root + "\\Programs\\Quillmark 6").c_str(), NULL);
+        for (const char* file :
+             {"\\Startup\\Quillmark 6.lnk", "\\Desktop\\Quillmark 6.lnk", "\\Desktop\\Other.lnk",
+              "\\Programs\\Other.lnk", "\\Programs\\Quillmark 6\\Quillmark 6.lnk",
+              "\\Programs\\Quillmark 6\\Help.lnk"})
+            WriteFile(m_root + file, "L");
+        m_commonDesktop = RegGet(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop");
+    }
+    void TearDown() override {
+        RegDeleteAll(HKEY_USERS, kOtherProfile);
+        if (!m_commonDesktop.empty())
+            DeleteFileA((m_commonDesktop + "\\Quillmark 6.lnk").c_str());
+    }
+    std::string m_root, m_commonDesktop;
+};
+
+} // namespace
+
+TEST_F(UninstallDefaultShortcuts, GoInEveryProfileAndMachineWide) {
+    ASSERT_FALSE(m_commonDesktop.empty());
+    WriteFile(m_commonDesktop + "\\Quillmark 6.lnk", "L");
+
+    RemoveInstallation(m_root + "\\install");
+
+    EXPECT_FALSE(FileExists(m_commonDesktop + "\\Quillmark 6.lnk"));
+    EXPECT_FALSE(FileExists(m_root + "\\Startup\\Quillmark 6.lnk"));
+    EXPECT_FALSE(FileExists(m_root + "\\Desktop\\Quillmark 6.lnk"));
+    EXPECT_FALSE(DirExists(m_root + "\\Programs\\Quillmark 6"));
+    EXPECT_TRUE(FileExists(m_root + "\\Desktop\\Other.lnk"));
+    EXPECT_TRUE(FileExists(m_root + "\\Programs\\Other.lnk"));
+}
+
+// A shell folder whose path, with the shortcut or group name appended, would
+// not fit the 512-byte value buffer is passed over; the others are handled.
+TEST_F(UninstallDefaultShortcuts, OverlongShellFolderIsSkipped) {
+    std::string longFolder = "C:\\" + std::string(500, 'd');
+    RegSet(HKEY_USERS, kOtherProfile + "\\" + kShellFolders, "Desktop", longFolder);
+
+    RemoveInstallation(m_root + "\\install");
+
+    EXPECT_FALSE(FileExists(m_root + "\\Startup\\Quillmark 6.lnk"));
+    EXPECT_TRUE(FileExists(m_root + "\\Desktop\\Quillmark 6.lnk"));
+    EXPECT_FALSE(DirExists(m_root + "\\Programs\\Quillmark 6"));
+}
+
+// The folder is removed when nothing is left in it, also when it is the
+// current directory and is given without a trailing backslash; a file the
+// user added keeps it.
+TEST(UninstallFolder, RemovedOnlyWhenEmpty) {
+    std::string empty = ScratchDir("uninstall-folder-empty");
+    ASSERT_TRUE(SetCurrentDirectoryA(empty.c_str()));
+    RemoveInstallation(empty);
+    EXPECT_FALSE(DirExists(empty));
+
+    std::string kept = ScratchDir("uninstall-folder-kept");
+    WriteFile(kept + "\\mine.txt", "mine");
+    RemoveInstallation(kept + "\\");
+    EXPECT_TRUE(FileExists(kept + "\\mine.txt"));
+}
+
+// Every logged item goes; what the user added stays, and with it the folder.
+TEST(UninstallFolder, LoggedItemsGoUserFileStays) {
+    std::string folder = ScratchDir("uninstall-logged");
+    CreateDirectoryA((folder + "\\plugins").c_str(), NULL);
+    for (const char* f : {"\\QmkShot6.exe", "\\b.dll", "\\plugins\\p1.dll", "\\mine.txt"})
+        WriteFile(folder + f, "x");
+    SetFileAttributesA((folder + "\\b.dll").c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteFile(folder + "\\QmkUnInst.log", "File Copy: QmkShot6.exe\r\n"
+                                          "File Copy: a.dll > b.dll\r\n"
+                                          "Make Dir: plugins\r\n"
+                                          "File Copy: plugins\\*.dll | plug-ins\r\n");
+    SetFileAttributesA((folder + "\\QmkUnInst.log").c_str(), FILE_ATTRIBUTE_HIDDEN);
+
+    RemoveInstallation(folder + "\\");
+
+    for (const char* f : {"\\QmkShot6.exe", "\\b.dll", "\\plugins\\p1.dll", "\\QmkUnInst.log"})
+        EXPECT_FALSE(FileExists(folder + f)) << f;
+    EXPECT_FALSE(DirExists(folder + "\\plugins"));
+    EXPECT_TRUE(FileExists(folder + "\\mine.txt"));
+    EXPECT_TRUE(DirExists(folder));
+}

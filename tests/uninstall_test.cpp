@@ -215,3 +215,28 @@ TEST_F(UninstallRun, ConfirmedUninstallClosesTheProductAndShowsTheClosingBox) {
     ASSERT_FALSE(WaitForTemporaryCopyToEnd(before).empty());
     ExpectEverythingRemoved();
 }
+
+// An installed uninstaller path of 258 or 259 characters no longer fits 260
+// characters once quoted; the temporary copy still receives it whole and
+// removes that uninstaller and its folder.
+TEST(UninstallLongPath, UninstallerPathsOf258And259Characters) {
+    for (size_t length : {258u, 259u}) {
+        SCOPED_TRACE(length);
+        std::string root = ScratchDir("uninstall-long") + "\\Program Files";
+        CreateDirectoryA(root.c_str(), NULL);
+        const std::string name = "\\QmkUnInst.exe";
+        std::string folder =
+            root + "\\Quillmark 6 " + std::string(length - root.size() - 13 - name.size(), 'x');
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+        std::string uninstaller = folder + name;
+        ASSERT_EQ(uninstaller.size(), length);
+        ASSERT_TRUE(CopyTo(SetupExe(), uninstaller));
+
+        std::set<std::string> before = TemporaryCopies();
+        EXPECT_EQ(testkit::Run(uninstaller, {"-s"}, root), 0);
+        ASSERT_FALSE(WaitForTemporaryCopyToEnd(before).empty());
+        EXPECT_FALSE(FileExists(uninstaller));
+        EXPECT_FALSE(DirExists(folder));
+        EXPECT_TRUE(DirExists(root));
+    }
+}
