@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "app/state.h"
 #include "framework/catalogue.h"
 #include "res/resource.h"
 #include "support/testkit.h"
@@ -8,7 +7,6 @@
 
 #include <shellapi.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -90,22 +88,11 @@ TEST(SelfRemovalCommandLine, InstallationFolderIsDriveAndDirectory) {
         EXPECT_EQ(InstallationFolderOf(c.first), c.second) << c.first;
 }
 
-// The temporary copy's phase runs in a process of its own: a copy of this test
-// program, started on the child test below, which calls RunDelSelfPhase on the
-// path given in QMK_DELSELF_TARGET and so ends its process.
-TEST(SelfRemovalChild, DISABLED_RunDelSelfPhase) {
-    const char* target = std::getenv("QMK_DELSELF_TARGET");
-    if (!target)
-        GTEST_SKIP() << "started only by the self-removal phase tests";
-    bSilent = std::getenv("QMK_DELSELF_SILENT") ? TRUE : FALSE;
-    RunDelSelfPhase(target);
-    FAIL() << "RunDelSelfPhase returned";
-}
-
 namespace {
 
 // An installation in a folder with a blank in its path, holding the installed
-// uninstaller; the phase runs from a copy of the test program in `temp`.
+// uninstaller; a temporary copy of the program in `temp` is started by hand
+// with "-delself" and the uninstaller's path, as the installed one starts it.
 class SelfRemovalPhase : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -118,22 +105,14 @@ class SelfRemovalPhase : public ::testing::Test {
         m_uninstaller = m_folder + "\\QmkUnInst.exe";
         ASSERT_TRUE(CopyTo(SetupExe(), m_uninstaller));
         m_copy = m_temp + "\\uni1A2B.tmp";
-        char self[MAX_PATH] = {};
-        GetModuleFileNameA(NULL, self, MAX_PATH);
-        ASSERT_TRUE(CopyTo(self, m_copy));
-    }
-    void TearDown() override {
-        SetEnvironmentVariableA("QMK_DELSELF_TARGET", NULL);
-        SetEnvironmentVariableA("QMK_DELSELF_SILENT", NULL);
+        ASSERT_TRUE(CopyTo(SetupExe(), m_copy));
     }
 
     Process StartPhase(bool silent) {
-        SetEnvironmentVariableA("QMK_DELSELF_TARGET", m_uninstaller.c_str());
-        SetEnvironmentVariableA("QMK_DELSELF_SILENT", silent ? "1" : NULL);
-        return Start(m_copy,
-                     {"--gtest_filter=SelfRemovalChild.DISABLED_RunDelSelfPhase",
-                      "--gtest_also_run_disabled_tests"},
-                     m_temp);
+        std::vector<std::string> args = {"-delself", m_uninstaller};
+        if (silent)
+            args.push_back("-s");
+        return Start(m_copy, args, m_temp);
     }
 
     std::string m_folder, m_temp, m_uninstaller, m_copy;
