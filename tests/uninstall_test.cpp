@@ -218,7 +218,7 @@ TEST_F(UninstallRun, ConfirmedUninstallClosesTheProductAndShowsTheClosingBox) {
 
 // An installed uninstaller path of 258 or 259 characters no longer fits 260
 // characters once quoted; the temporary copy still receives it whole and
-// removes that uninstaller and its folder.
+// removes that uninstaller and its folder, which was its current directory.
 TEST(UninstallLongPath, UninstallerPathsOf258And259Characters) {
     for (size_t length : {258u, 259u}) {
         SCOPED_TRACE(length);
@@ -233,7 +233,7 @@ TEST(UninstallLongPath, UninstallerPathsOf258And259Characters) {
         ASSERT_TRUE(CopyTo(SetupExe(), uninstaller));
 
         std::set<std::string> before = TemporaryCopies();
-        EXPECT_EQ(testkit::Run(uninstaller, {"-s"}, root), 0);
+        EXPECT_EQ(testkit::Run(uninstaller, {"-s"}, folder), 0);
         ASSERT_FALSE(WaitForTemporaryCopyToEnd(before).empty());
         EXPECT_FALSE(FileExists(uninstaller));
         EXPECT_FALSE(DirExists(folder));
