@@ -15,6 +15,9 @@ namespace {
 
 const char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+// The shell rewrites "Shell Folders" from these whenever it looks a folder up.
+const char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 const char kProductName[] = "Quillmark 6";
 const char kHelpName[] = "Quillmark 6 S\xFAg\xF3";
 const char kReadmeName[] = "Olvasson a Quillmark 6-r\xF3l";
@@ -221,6 +224,8 @@ TEST_F(InstallSeq, InstallingOverAnEarlierOneRemovesItsRecordsFirst) {
     WriteFile(m_src + "\\QmkUnInst.log",
               "File Del: stale.dat\nFile Del: both.dat\nFile Copy: *.dat\n"
               "File Copy: *.exe\n");
+    // The climb over emptied parents ends at the Programs folder, which holds other entries.
+    WriteFile(UserFolder("Programs") + "\\Other program.lnk", "x");
     bNewInstall = FALSE;
 
     InstallSequence();
@@ -228,7 +233,8 @@ TEST_F(InstallSeq, InstallingOverAnEarlierOneRemovesItsRecordsFirst) {
     EXPECT_FALSE(DirExists(UserFolder("Programs") + "\\Old"));
     EXPECT_FALSE(DirExists(otherGroup));
     EXPECT_FALSE(FileExists(UserFolder("Desktop") + "\\Old.lnk"));
-    EXPECT_TRUE(DirExists(UserFolder("Programs")));
+    EXPECT_TRUE(FileExists(UserFolder("Programs") + "\\Other program.lnk"));
+    EXPECT_TRUE(FileExists(UserFolder("Programs") + "\\Quillmark 6\\Quillmark 6.lnk"));
     EXPECT_FALSE(FileExists(m_inst + "\\stale.dat"));
     EXPECT_EQ(ReadFile(m_inst + "\\both.dat"), "new");
     std::string log = ReadFile(Log());
