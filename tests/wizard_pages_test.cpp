@@ -207,7 +207,8 @@ class GroupPageTest : public WizardTest {};
 TEST_F(GroupPageTest, NameRules) {
     std::string startup = testkit::RegGet(HKEY_CURRENT_USER, kShellFoldersKey, "Startup");
     ASSERT_GE(startup.size(), 8u);
-    ASSERT_EQ(startup.substr(startup.size() - 8), "\\Startup") << "the prefix's Startup folder";
+    ASSERT_EQ(lstrcmpiA(startup.substr(startup.size() - 8).c_str(), "\\startup"), 0)
+        << "the prefix's Startup folder: " << startup;
     struct Case {
         const char* typed;
         int refusal; // string shown, 0 for accepted
