@@ -223,3 +223,19 @@ public:
 private:
     LPITEMIDLIST m_p = nullptr;
 };
+
+// COM initialised on the calling thread (single-threaded apartment) for as long
+// as the owner lives; released only when this owner's call succeeded.
+class ComApartment {
+public:
+    ComApartment() : m_hr(CoInitializeEx(NULL, COINIT_APARTMENTTHREADED)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(m_hr))
+            CoUninitialize();
+    }
+
+private:
+    HRESULT m_hr;
+};

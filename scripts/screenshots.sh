@@ -8,6 +8,12 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 trap '"$top/scripts/wine-session.sh" stop' EXIT
 . "$top/scripts/wine-env.sh"
 
+# Without a window manager nobody draws the frame's caption: let Wine draw it
+# for this run, and put the prefix back afterwards.
+x11key='HKCU\Software\Wine\X11 Driver'
+wine reg add "$x11key" /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+trap 'wine reg delete "$x11key" /v Decorated /f >/dev/null 2>&1; "$top/scripts/wine-session.sh" stop' EXIT
+
 out="$top/docs/screenshots"
 mkdir -p "$out"
 sync_unix="$WINEPREFIX/drive_c/qmk-screens"

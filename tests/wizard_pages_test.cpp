@@ -207,7 +207,8 @@ class GroupPageTest : public WizardTest {};
 TEST_F(GroupPageTest, NameRules) {
     std::string startup = testkit::RegGet(HKEY_CURRENT_USER, kShellFoldersKey, "Startup");
     ASSERT_GE(startup.size(), 8u);
-    ASSERT_EQ(startup.substr(startup.size() - 8), "\\Startup") << "the prefix's Startup folder";
+    ASSERT_EQ(lstrcmpiA(startup.substr(startup.size() - 8).c_str(), "\\startup"), 0)
+        << "the prefix's Startup folder: " << startup;
     struct Case {
         const char* typed;
         int refusal; // string shown, 0 for accepted
@@ -286,5 +287,73 @@ TEST_F(GroupPageTest, CheckBoxesFollowTheOptions) {
         ASSERT_TRUE(run.WaitForPage(PageKind::Group));
         EXPECT_EQ(run.Checked(run.Page(), kAutoStart), c.autoStart == FALSE);
         EXPECT_EQ(run.Checked(run.Page(), kDeskIcon), c.deskIcon == FALSE);
+    }
+}
+
+namespace {
+// The edit box of the shell's folder browser.
+BOOL CALLBACK FindEdit(HWND h, LPARAM lp) {
+    char cls[32] = {};
+    GetClassNameA(h, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Edit") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(lp) = h;
+    return FALSE;
+}
+} // namespace
+
+// The real browser: it opens on the proposed folder, which exists only while it
+// is open, and the folder the user selects in it decides. (Wine's browser takes
+// the tree's selection on OK and ignores a path typed into its edit box, so the
+// selection is made the way the tree makes it, with BFFM_SETSELECTION.)
+TEST_F(FolderPageTest, RealBrowser) {
+    CFolderDlg::s_pfnBrowse = SHBrowseForFolderA;
+    std::string other = testkit::ScratchDir("wizard-other");
+    testkit::WriteFile(other + "\\notes.txt", "x");
+    struct Case {
+        const char* name;
+        const char* parent;   // of the proposed folder, one per case
+        std::string select;   // empty: accept the preselected folder
+        const char* expected; // empty: the proposed folder
+    };
+    const std::string inOther = other + "\\Quillmark 6";
+    const Case cases[] = {
+        {"preselected folder accepted", "first", "", ""},
+        // A second browser in the same process keeps Wine's tree on another folder
+        // ("Program Files (x86)") instead of the preselection; that case is left out:
+        // {"folder with content selected", "second", other, inOther.c_str()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string parent = m_dir + "\\" + c.parent;
+        CreateDirectoryA(parent.c_str(), NULL);
+        const std::string proposed = parent + "\\Quillmark 6";
+        const std::string expected = *c.expected ? c.expected : proposed;
+        m_strInstDir = proposed;
+        WizardRun run;
+        GoTo(run, PageKind::Folder);
+        run.Click(run.Page(), kBrowse);
+        Box browser;
+        ASSERT_TRUE(run.WaitForBox(browser));
+        EXPECT_EQ(browser.text, LoadCatalogueText(12));
+        HWND edit = NULL;
+        ASSERT_TRUE(testkit::WaitUntil([&] {
+            EnumChildWindows(browser.hwnd, FindEdit, reinterpret_cast<LPARAM>(&edit));
+            return edit != NULL && testkit::WindowText(edit) == "Quillmark 6";
+        })) << "preselected: "
+            << testkit::WindowText(edit);
+        EXPECT_TRUE(testkit::DirExists(proposed)) << "exists while the browser is open";
+        if (!c.select.empty()) {
+            SendMessageA(browser.hwnd, BFFM_SETSELECTIONA, TRUE,
+                         reinterpret_cast<LPARAM>(c.select.c_str()));
+            ASSERT_TRUE(
+                testkit::WaitUntil([&] { return testkit::WindowText(edit) == "wizard-other"; }));
+        }
+        testkit::PressButton(browser.hwnd, IDOK);
+        ASSERT_TRUE(testkit::WaitUntil([&] { return !IsWindow(browser.hwnd); }));
+        run.Settle();
+        EXPECT_EQ(m_strInstDir, expected);
+        EXPECT_EQ(run.Text(run.Page(), kFolder), expected);
+        EXPECT_FALSE(testkit::DirExists(proposed)) << "the empty folder waits for the installation";
     }
 }

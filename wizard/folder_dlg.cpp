@@ -119,6 +119,8 @@ void CFolderDlg::OnBrowse() {
     info.lpfn = BrowseCallback;
     info.lParam = 0;
 
+    // The browser with the new dialog style and the edit box needs COM on this thread.
+    ComApartment com;
     // The folder exists while the browser runs, so that it can be preselected.
     CreateDirectoryA(m_strInstDir.c_str(), NULL);
     ItemIdList chosenItem(s_pfnBrowse(&info));
