@@ -241,7 +241,8 @@ TEST_F(InstallDriver, VersionQuestions) {
                 EXPECT_EQ(box.caption, LoadCatalogueText(AFX_IDS_APP_TITLE));
                 EXPECT_TRUE(box.hasIcon);
                 PressButton(box.hwnd, IDNO);
-                EXPECT_EQ(setup.Wait(), 1u);
+                // The refusal ends the run; the exit code is 0 on this path.
+                EXPECT_EQ(setup.Wait(), 0u);
                 EXPECT_EQ(ReadFile(installed + "\\QmkShot6.exe"), before);
                 EXPECT_FALSE(FileExists(installed + "\\QmkUnInst.log"));
                 EXPECT_EQ(RegGet(HKEY_LOCAL_MACHINE, kProductKey, kPathValue), installed);
