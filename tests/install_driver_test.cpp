@@ -151,7 +151,7 @@ TEST_F(InstallDriver, InstDirOption) {
         {"capitals are no option", {"-s", "-INSTDIR", existing}, DefaultFolder()},
         {"last one decides",
          {"-s", "-instdir", existing, "-instdir", existing + "\\absent"},
-         existing},
+         DefaultFolder()}, // the last one decides, even naming a missing folder
     };
     const std::string package = MakePackage("driver-instdir", Program::V6020);
     for (const Case& c : cases) {
