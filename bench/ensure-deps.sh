@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the benchmark needs beyond the build's own
-# (makensis for the peer installers), skipping at once when they are present.
+# (makensis for the peer installers, Python for the report), skipping at once when they are present.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/ensure-deps.sh"
 
-packages=(nsis)
+packages=(nsis python3)
 
 missing=()
 for p in "${packages[@]}"; do
