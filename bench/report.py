@@ -118,16 +118,16 @@ def main():
             r = ratio(data, "startup", row, "window", "empty")
             print("  %-44s %8s   x empty %s" % (label, fmt(s, "{:8.3f}", 8), fmt(r, "{:5.2f}", 5)))
 
-    if ("scale", "files1000", "program") in data:
+    if ("scale", "tree1000", "program") in data:
         print()
         print("scale (program install; bare loop for reference), ms per file / us per line:")
         for n in (1000, 10000, 20000):
-            p = per_unit(data, "files%d" % n, "empty", n, "program")
-            b = per_unit(data, "files%d" % n, "empty", n, "bare")
+            p = per_unit(data, "tree%d" % n, "empty", n, "program")
+            b = per_unit(data, "tree%d" % n, "empty", n, "bare")
             print("  %6d files   program %s ms/file   bare %s ms/file" % (
                 n, fmt(p and p * 1000, "{:7.3f}"), fmt(b and b * 1000, "{:7.3f}")))
         for n in (20000, 100000):
-            p = per_unit(data, "lines%d" % n, "files1000", n, "program")
+            p = per_unit(data, "lines%d" % n, "tree1000", n, "program")
             print("  %6d manifest lines (1,000 files)   %s us/line" % (
                 n, fmt(p and p * 1e6, "{:7.2f}")))
 
@@ -150,10 +150,10 @@ def main():
          "%d bytes, %s, %s" % (size, "static" if not dlls else "imports " + ",".join(dlls),
                                "stripped" if symbols == 0 else "has symbols"),
          size <= LIMIT_SIZE and not dlls and symbols == 0)
-    p1 = per_unit(data, "files1000", "empty", 1000, "program")
-    p20 = per_unit(data, "files20000", "empty", 20000, "program")
-    l20 = per_unit(data, "lines20000", "files1000", 20000, "program")
-    l100 = per_unit(data, "lines100000", "files1000", 100000, "program")
+    p1 = per_unit(data, "tree1000", "empty", 1000, "program")
+    p20 = per_unit(data, "tree20000", "empty", 20000, "program")
+    l20 = per_unit(data, "lines20000", "tree1000", 20000, "program")
+    l100 = per_unit(data, "lines100000", "tree1000", 100000, "program")
     file_flat = None if not p1 or p20 is None else p20 / p1
     # Reading 100,000 ignored lines within the noise of one install (50 ms)
     # is flat whatever the per-line figures say.

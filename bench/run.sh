@@ -60,7 +60,14 @@ ensure_payload() {
     mixed) make_files "$dir" 2000 4096 s && make_files "$dir/big" 20 $((2 << 20)) b ;;
     large) make_files "$dir" 4 $((64 << 20)) l ;;
     empty) mkdir -p "$dir" ;;
-    files*) make_files "$dir" "${name#files}" 4096 s ;;
+    tree*)
+        # Folders of 1,000 files each: under Wine every new name costs a scan of
+        # its folder, so one flat folder of 20,000 files would measure Wine's
+        # lookup (tens of ms per file), not the installer's own cost per file.
+        local i
+        for i in $(seq 1 $((${name#tree} / 1000))); do
+            make_files "$dir/d$(printf %02d "$i")" 1000 4096 s
+        done ;;
     *) die "unknown payload $name" ;;
     esac
     touch "$dir.ready"
@@ -109,7 +116,7 @@ timer() {
     s=$(tr -d '\r' <"$out" | sed -n 's/^BENCH seconds=\([0-9.]*\).*/\1/p' | head -n1)
     echo "${s:-fail}"
 }
-run_wait() { timer wait 900 'C:\bench' "$1"; }
+run_wait() { timer wait "${QMK_BENCH_TIMEOUT:-300}" 'C:\bench' "$1"; }
 
 now() { date +%s.%N; }
 elapsed() { LC_ALL=C awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", b - a }'; }
@@ -274,8 +281,8 @@ run_startup() {
 }
 
 # --- Scale -------------------------------------------------------------------
-# Program install (and the bare loop, for reference) of flat folders of 4 KiB
-# files, and of a 1,000-file package whose manifest is padded with ignored lines.
+# Program install (and the bare loop, for reference) of 1,000 to 20,000 files of
+# 4 KiB in folders of 1,000, and of a 1,000-file package whose manifest is padded with ignored lines.
 scale_install() {
     local pkg="$work/pkg/$1" dst="$work/t/prog" s
     rm -rf "$dst"; mkdir -p "$dst"
@@ -295,13 +302,13 @@ scale_bare() {
 
 run_scale() {
     local n rep lines
-    for n in empty files1000 files10000 files20000; do
+    for n in empty tree1000 tree10000 tree20000; do
         ensure_payload "$n"
         ensure_package "$n" "$n"
     done
-    for lines in 20000 100000; do ensure_package "lines$lines" files1000 "$lines"; done
+    for lines in 20000 100000; do ensure_package "lines$lines" tree1000 "$lines"; done
     for rep in $(seq 0 "$reps"); do
-        for n in empty files1000 files10000 files20000 lines20000 lines100000; do
+        for n in empty tree1000 tree10000 tree20000 lines20000 lines100000; do
             s=$(scale_install "$n")
             [ "$rep" -gt 0 ] && record scale "$n" program "$rep" "$s"
             case "$n" in lines*) continue ;; esac

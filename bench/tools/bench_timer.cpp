@@ -86,21 +86,40 @@ bool Start(const std::string& folder, const std::string& command, PROCESS_INFORM
                           &pi) != 0;
 }
 
+std::vector<DWORD> NewProcesses(const std::set<DWORD>& before) {
+    const DWORD self = GetCurrentProcessId();
+    std::vector<DWORD> fresh;
+    for (DWORD id : ProcessIds(false)) {
+        if (id != self && !before.count(id))
+            fresh.push_back(id);
+    }
+    return fresh;
+}
+
+// A program that hangs (a message box in a silent run) must not hold up the
+// rows after it.
+void EndNewProcesses(const std::set<DWORD>& before) {
+    for (DWORD id : NewProcesses(before)) {
+        UniqueHandle h(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        if (h) {
+            TerminateProcess(h.get(), 1);
+            WaitForSingleObject(h.get(), 5000);
+        }
+    }
+}
+
 // Waits for every process that was not there before the start.
 bool WaitForNewProcesses(const std::set<DWORD>& before, const Clock& clock, double timeout) {
-    const DWORD self = GetCurrentProcessId();
     for (;;) {
-        std::vector<DWORD> fresh;
-        for (DWORD id : ProcessIds(false)) {
-            if (id != self && !before.count(id))
-                fresh.push_back(id);
-        }
+        std::vector<DWORD> fresh = NewProcesses(before);
         if (fresh.empty())
             return true;
         for (DWORD id : fresh) {
             UniqueHandle h(OpenProcess(SYNCHRONIZE, FALSE, id));
-            if (h && WaitForSingleObject(h.get(), Remaining(clock, timeout)) == WAIT_TIMEOUT)
+            if (h && WaitForSingleObject(h.get(), Remaining(clock, timeout)) == WAIT_TIMEOUT) {
+                EndNewProcesses(before);
                 return false;
+            }
         }
     }
 }
@@ -116,7 +135,7 @@ int RunAndWait(double timeout, const std::string& folder, const std::string& com
     UniqueHandle process(pi.hProcess);
     UniqueHandle thread(pi.hThread);
     if (WaitForSingleObject(process.get(), Remaining(clock, timeout)) == WAIT_TIMEOUT) {
-        TerminateProcess(process.get(), 1);
+        EndNewProcesses(before);
         std::printf("BENCH error=timeout\n");
         return 4;
     }
