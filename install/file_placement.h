@@ -1,3 +1,4 @@
+// Copying the product's files from the package folder into the installation folder.
 #pragma once
 
 #include <windows.h>
@@ -14,3 +15,7 @@ int CopyMatchingFiles(const std::string& pattern, const std::string& targetFolde
                       const std::string& sourceFolder);
 bool PlaceFile(const std::string& name, const std::string& sourceFolder,
                const std::string& targetFolder, const char* targetName);
+
+// Creates `folder` with every missing parent; true when it exists afterwards.
+bool CreateFolderChain(const std::string& folder);
+

@@ -10,3 +10,11 @@
 BOOL StartSelfRemoval();
 // The temporary copy's work; ends the process with exit code 0.
 void RunDelSelfPhase(const std::string& installedUninstaller);
+
+// The temporary copy's command line: its own path, "-delself", the installed
+// uninstaller's path (each path quoted when it holds a blank or a tab), and
+// "-s" when silent. Built without a length limit.
+std::string SelfRemovalCommandLine(const std::string& temporaryCopy,
+                                   const std::string& installedUninstaller, BOOL silent);
+// Drive and directory of `path`, ending with its last separator.
+std::string InstallationFolderOf(const std::string& path);
