@@ -7,8 +7,21 @@
 #include "install/file_placement.h"
 #include "instances/instance_manager.h"
 
+#include <cstdlib>
+
 COXInstanceManager theInstanceManager;
 PFN_ISWOW64PROCESS pfnIsWow64Process = LookUpIsWow64Process();
 CSetupApp theApp;
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return AfxWinMain(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return AfxWinMain();
+}
+
+// The run time's default handler for an uncaught exception prints the
+// exception's demangled type name, which links the whole C++ demangler into
+// the program. Nothing here throws, so a plain abort serves.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+} // namespace __gnu_cxx
