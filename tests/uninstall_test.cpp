@@ -300,8 +300,9 @@ TEST(UninstallAfterInstall, SilentInstallThenSilentUninstall) {
         EXPECT_FALSE(DirExists(folder));
         EXPECT_TRUE(DirExists(root));
         EXPECT_FALSE(DirExists(group));
-        if (c.outer)
+        if (c.outer) {
             EXPECT_FALSE(DirExists(programs + "\\" + c.outer)) << "the emptied outer group goes";
+        }
         EXPECT_FALSE(FileExists(desktopLink));
         EXPECT_TRUE(FileExists(TempFolder() + copy)) << "deleted only at the next restart";
 
