@@ -6,6 +6,7 @@
 #include "app/product.h"
 #include "framework/catalogue.h"
 #include "res/resource.h"
+#include "support/package.h"
 #include "support/testkit.h"
 #include "support/url_recorder.h"
 
@@ -30,42 +31,6 @@ std::string DefaultFolder() {
 std::string ShellFolder(bool allUsers, const char* common, const char* own) {
     return allUsers ? RegGet(HKEY_LOCAL_MACHINE, kShellFoldersKey, common)
                     : RegGet(HKEY_CURRENT_USER, kShellFoldersKey, own);
-}
-
-// Stand-in file for a package: "" none, else a folder under build\testbed.
-enum class Program { Missing, NoVersion, V6010, V6020, V6023 };
-
-std::string StandIn(Program p) {
-    switch (p) {
-    case Program::NoVersion:
-        return TestbedDir() + "\\noversion\\QmkShot6.exe";
-    case Program::V6010:
-        return TestbedDir() + "\\v6.0.1.0\\QmkShot6.exe";
-    case Program::V6020:
-        return TestbedDir() + "\\v6.0.2.0\\QmkShot6.exe";
-    case Program::V6023:
-        return TestbedDir() + "\\v6.0.2.3\\QmkShot6.exe";
-    case Program::Missing:
-        break;
-    }
-    return std::string();
-}
-
-const char kManifest[] = "Package manifest\r\n"
-                         "File Copy: QmkShot6.exe\r\n"
-                         "File Copy: setup.exe > QmkUnInst.exe\r\n"
-                         "File Copy: agreement.txt\r\n";
-
-// A package folder: setup.exe, the stand-in, the agreement and (optionally) the manifest.
-std::string MakePackage(const std::string& name, Program program, bool manifest = true) {
-    const std::string dir = ScratchDir(name);
-    CopyTo(SetupExe(), dir + "\\setup.exe");
-    if (program != Program::Missing)
-        CopyTo(StandIn(program), dir + "\\QmkShot6.exe");
-    WriteFile(dir + "\\agreement.txt", "Licence agreement of the test package.\r\n");
-    if (manifest)
-        WriteFile(dir + "\\QmkUnInst.log", kManifest);
-    return dir;
 }
 
 // An earlier installation recorded in the registry, with its program file.

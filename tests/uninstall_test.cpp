@@ -6,6 +6,7 @@
 #include "framework/catalogue.h"
 #include "framework/handles.h"
 #include "res/resource.h"
+#include "support/package.h"
 #include "support/testkit.h"
 
 #include <tlhelp32.h>
@@ -238,5 +239,82 @@ TEST(UninstallLongPath, UninstallerPathsOf258And259Characters) {
         EXPECT_FALSE(FileExists(uninstaller));
         EXPECT_FALSE(DirExists(folder));
         EXPECT_TRUE(DirExists(root));
+    }
+}
+
+// Installed by the real installer, silently, into a folder with a blank in its
+// path, then removed by the installed uninstaller: nothing the installation
+// made is left but the temporary copy, which goes at the next restart. The
+// group is the default one, or a nested one taken over from the log of the
+// installation installed over.
+TEST(UninstallAfterInstall, SilentInstallThenSilentUninstall) {
+    struct Case {
+        const char* name;
+        const char* earlierGroup; // group in the earlier installed log; null: new installation
+        const char* group;        // group the installer makes
+        const char* outer;        // outer folder of a nested group; null: none
+    };
+    const Case cases[] = {
+        {"new installation, default group", nullptr, "Quillmark 6", nullptr},
+        {"over an earlier one, nested group", "Tools\\Qm", "Tools\\Qm", "Tools"},
+    };
+    const std::string programs = RegGet(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs");
+    const std::string desktop = RegGet(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop");
+    ASSERT_FALSE(programs.empty());
+    const std::string package = MakePackage("uninstall-e2e-package", Program::V6020);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string root = ScratchDir("uninstall-e2e") + "\\Program Files";
+        CreateDirectoryA(root.c_str(), NULL);
+        const std::string folder = root + "\\Quillmark 6";
+        CreateDirectoryA(folder.c_str(), NULL);
+        const std::string group = programs + "\\" + c.group;
+        const std::string desktopLink = desktop + "\\Quillmark 6.lnk";
+        if (c.earlierGroup) {
+            ASSERT_TRUE(CopyTo(StandIn(Program::V6010), folder + "\\QmkShot6.exe"));
+            WriteFile(folder + "\\QmkUnInst.log",
+                      "File Copy: QmkShot6.exe\r\n\r\nShell Link: " + programs + "\\" +
+                          c.earlierGroup + "\\Quillmark 6.lnk\r\n");
+            RegSet(HKEY_LOCAL_MACHINE, kProduct, "Path", folder);
+            RegSet(HKEY_LOCAL_MACHINE, kProduct, "AllUsers", "B");
+        }
+
+        ASSERT_EQ(testkit::Run(package + "\\setup.exe", {"-s", "-instdir", folder}, package), 0);
+        ASSERT_EQ(RegGet(HKEY_LOCAL_MACHINE, kProduct, "Path"), folder);
+        ASSERT_TRUE(FileExists(folder + "\\QmkUnInst.exe"));
+        ASSERT_TRUE(FileExists(group + "\\Quillmark 6.lnk"));
+        ASSERT_TRUE(FileExists(desktopLink));
+        EXPECT_TRUE(RegHas(HKEY_LOCAL_MACHINE, kUninstall));
+        EXPECT_TRUE(RegHas(HKEY_LOCAL_MACHINE, kAppPaths));
+
+        std::set<std::string> before = TemporaryCopies();
+        EXPECT_EQ(testkit::Run(folder + "\\QmkUnInst.exe", {"-s"}, folder), 0);
+        std::string copy = WaitForTemporaryCopyToEnd(before);
+        ASSERT_FALSE(copy.empty()) << "a uni*.tmp copy ran and ended";
+
+        EXPECT_FALSE(RegHas(HKEY_LOCAL_MACHINE, kProduct));
+        EXPECT_FALSE(RegHas(HKEY_LOCAL_MACHINE, kUninstall));
+        EXPECT_FALSE(RegHas(HKEY_LOCAL_MACHINE, kAppPaths));
+        for (const char* f : {"QmkShot6.exe", "agreement.txt", "QmkUnInst.log", "QmkUnInst.exe"})
+            EXPECT_FALSE(FileExists(folder + "\\" + f)) << f;
+        EXPECT_FALSE(DirExists(folder));
+        EXPECT_TRUE(DirExists(root));
+        EXPECT_FALSE(DirExists(group));
+        if (c.outer) {
+            EXPECT_FALSE(DirExists(programs + "\\" + c.outer)) << "the emptied outer group goes";
+        }
+        EXPECT_FALSE(FileExists(desktopLink));
+        EXPECT_TRUE(FileExists(TempFolder() + copy)) << "deleted only at the next restart";
+
+        EXPECT_EQ(testkit::Run("C:\\windows\\system32\\wineboot.exe", {"-r"}), 0);
+        EXPECT_FALSE(FileExists(TempFolder() + copy));
+
+        RegDeleteAll(HKEY_LOCAL_MACHINE, kMaker);
+        RegDeleteAll(HKEY_LOCAL_MACHINE, kUninstall);
+        RegDeleteAll(HKEY_LOCAL_MACHINE, kAppPaths);
+        RemoveTree(group);
+        if (c.outer)
+            RemoveTree(programs + "\\" + c.outer);
+        DeleteFileA(desktopLink.c_str());
     }
 }
