@@ -86,13 +86,13 @@ for key in 'HKLM\SOFTWARE\Brightwell\Quillmark 6' \
     'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\QmkShot6.exe' \
     'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Quillmark 6'; do
     echo "  $key"
-    wine reg query "$key" 2>/dev/null | tr -d '\r' | grep 'REG_' | sed 's/^ */      /'
+    wine reg query "$key" 2>/dev/null | tr -d '\r' | grep -a 'REG_' | sed 's/^ */      /'
 done
 
 echo
 echo "== Lines the installer appended to the installed log"
 lines=$(wc -l <"$package/QmkUnInst.log")
-tail -n +"$((lines + 1))" "$log" | tr -d '\r' | sed 's/^/  | /'
+tail -n +"$((lines + 1))" "$log" | tr -d '\r' | iconv -f CP1250 -t UTF-8 | sed 's/^/  | /'
 
 echo
 echo "== Web pages opened (none expected after a silent installation)"
